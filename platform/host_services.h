@@ -8,6 +8,7 @@
 #include "platform/echo_socket.h"
 #include "platform/firmware_image.h"
 #include "platform/udp_socket.h"
+#include "platform/upload_file.h"
 
 namespace mirbo {
 
@@ -68,6 +69,11 @@ class HostServices {
 
   // A new ICMP echo socket, or null when the host refuses one.
   virtual std::unique_ptr<EchoSocket> OpenEchoSocket() = 0;
+
+  // Creates the file `name` in the working directory anew (a file already
+  // there is emptied), never through a link; other openers may read and write
+  // it meanwhile. Null when it cannot be created. `name` is a plain file name.
+  virtual std::unique_ptr<UploadFile> CreateUploadFile(const std::string& name) = 0;
 };
 
 // The host services of the OS the program was built for.

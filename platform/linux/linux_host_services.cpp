@@ -6,6 +6,7 @@
 #include "platform/embedded_image.h"
 #include "platform/host_services.h"
 #include "platform/linux/posix_udp_socket.h"
+#include "platform/linux/posix_upload_file.h"
 
 namespace mirbo {
 namespace {
@@ -49,6 +50,10 @@ class LinuxHostServices final : public HostServices {
   std::unique_ptr<UdpSocket> OpenUdpSocket() override { return OpenPosixUdpSocket(); }
 
   std::unique_ptr<EchoSocket> OpenEchoSocket() override { return nullptr; }
+
+  std::unique_ptr<UploadFile> CreateUploadFile(const std::string& name) override {
+    return CreatePosixUploadFile(name);
+  }
 };
 
 }  // namespace

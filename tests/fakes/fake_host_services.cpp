@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/linux/posix_udp_socket.h"
+#include "platform/linux/posix_upload_file.h"
 
 namespace mirbo {
 
@@ -93,6 +94,12 @@ std::unique_ptr<UdpSocket> FakeHostServices::OpenUdpSocket() {
 std::unique_ptr<EchoSocket> FakeHostServices::OpenEchoSocket() {
   Record("OpenEchoSocket()");
   return echo_socket_factory ? echo_socket_factory() : nullptr;
+}
+
+std::unique_ptr<UploadFile> FakeHostServices::CreateUploadFile(const std::string& name) {
+  Record("CreateUploadFile(" + name + ")");
+  if (fail_upload_file) return nullptr;
+  return CreatePosixUploadFile(name);
 }
 
 AdapterRecord FakeHostServices::Adapter(const std::string& id, std::uint32_t type,

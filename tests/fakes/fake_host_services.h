@@ -29,6 +29,7 @@ class FakeHostServices : public HostServices {
   std::uint32_t process_id = 0x1234;
   bool fail_thread_start = false;
   bool fail_udp_socket = false;
+  bool fail_upload_file = false;
   std::function<std::unique_ptr<EchoSocket>()> echo_socket_factory;  // null: no echo socket
 
   // Record of calls, e.g. "ListAdapters(1)", "RunHiddenCommand(netsh ...)", "Pause(5000)".
@@ -45,6 +46,7 @@ class FakeHostServices : public HostServices {
   bool StartThread(std::function<void()> body) override;
   std::unique_ptr<UdpSocket> OpenUdpSocket() override;
   std::unique_ptr<EchoSocket> OpenEchoSocket() override;
+  std::unique_ptr<UploadFile> CreateUploadFile(const std::string& name) override;
 
   // An adapter record for `adapters`.
   static AdapterRecord Adapter(const std::string& id, std::uint32_t type, const std::string& ipv4);
