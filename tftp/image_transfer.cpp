@@ -126,11 +126,8 @@ class ImageSender {
 }  // namespace
 
 void ImageTransfer(TftpService& service, TransferRequest request) {
-  const std::unique_ptr<UdpSocket> socket = service.host.OpenUdpSocket();
-  if (!socket) {
-    SendTftpError(*request.listening_socket, request.client, kSocketErrorText);
-    return;
-  }
+  const std::unique_ptr<UdpSocket> socket = OpenTransferSocket(service.host, request);
+  if (!socket) return;
   service.output.AppendOutput(kReleaseButtonText);
   BindTransferPort(*socket, service.settings.first_transfer_port);
   ImageSender(service, request.client, *socket).Run();

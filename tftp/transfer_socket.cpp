@@ -3,12 +3,19 @@
 #include <vector>
 
 #include "tftp/tftp_packets.h"
+#include "tftp/tftp_texts.h"
 
 namespace mirbo {
 
 void SendTftpError(UdpSocket& socket, const Ipv4Endpoint& to, std::string_view text) {
   const std::vector<std::uint8_t> packet = ErrorPacket(text);
   socket.SendTo(packet.data(), packet.size(), to);
+}
+
+std::unique_ptr<UdpSocket> OpenTransferSocket(HostServices& host, const TransferRequest& request) {
+  std::unique_ptr<UdpSocket> socket = host.OpenUdpSocket();
+  if (!socket) SendTftpError(*request.listening_socket, request.client, kSocketErrorText);
+  return socket;
 }
 
 void BindTransferPort(UdpSocket& socket, std::uint16_t first_port) {

@@ -121,11 +121,8 @@ class UploadTarget {
 }  // namespace
 
 void UploadReceiver(TftpService& service, TransferRequest request) {
-  const std::unique_ptr<UdpSocket> socket = service.host.OpenUdpSocket();
-  if (!socket) {
-    SendTftpError(*request.listening_socket, request.client, kSocketErrorText);
-    return;
-  }
+  const std::unique_ptr<UdpSocket> socket = OpenTransferSocket(service.host, request);
+  if (!socket) return;
   BindTransferPort(*socket, service.settings.first_transfer_port);
   const UploadTarget target(service, request.name);
   if (!target.file()) {
