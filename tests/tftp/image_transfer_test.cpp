@@ -175,10 +175,7 @@ TEST(ImageTransfer, EndsWithTheErrorTextOfAReplyItCannotTake) {
 }
 
 TEST(ImageTransfer, GivesUpAfterTheLongestSilentWaitWithoutSendingAgain) {
-  TftpSettings settings = TestSettings();
-  settings.first_reply_timeout_us = 1'000;
-  settings.last_reply_timeout_us = 32'000;
-  ServiceHarness harness(PatternBytes(1500), settings);
+  ServiceHarness harness(PatternBytes(1500), ImpatientSettings());
   ScriptedPeer peer;
   harness.StartImageTransfer(peer.Address());
   ASSERT_TRUE(peer.Receive());

@@ -16,6 +16,13 @@ TftpSettings TestSettings() {
   return settings;
 }
 
+TftpSettings ImpatientSettings() {
+  TftpSettings settings = TestSettings();
+  settings.first_reply_timeout_us = 1'000;
+  settings.last_reply_timeout_us = 32'000;
+  return settings;
+}
+
 ServiceHarness::ServiceHarness(Bytes image_bytes, TftpSettings settings)
     : image(std::move(image_bytes)),
       service{host, output, {image.data(), static_cast<std::uint32_t>(image.size())},

@@ -17,6 +17,9 @@ namespace mirbo {
 // busy machine (6.3 s of silence before a transfer gives up).
 TftpSettings TestSettings();
 
+// Test settings whose transfers give up after 1, 2, 4, 8, 16 and 32 ms of silence.
+TftpSettings ImpatientSettings();
+
 // The TFTP service over the fake host, with its image, its output log and a
 // recorded finish_recovery. Destroying it stops the listener and joins every
 // transfer thread.
