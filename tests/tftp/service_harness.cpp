@@ -27,6 +27,7 @@ ServiceHarness::ServiceHarness(Bytes image_bytes, TftpSettings settings)
     : image(std::move(image_bytes)),
       service{host, output, {image.data(), static_cast<std::uint32_t>(image.size())},
               [this] {
+                const std::lock_guard lock(finish_mutex);
                 output_at_finish = output.Text();
                 ++finish_calls;
               },

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -47,7 +47,8 @@ class ServiceHarness {
   FakeHostServices host;
   OutputLog output;
   Bytes image;
-  std::atomic<int> finish_calls{0};
+  std::mutex finish_mutex;  // transfers that deliver at once finish at once
+  int finish_calls = 0;
   std::string output_at_finish;
   TftpService service;
   std::shared_ptr<UdpSocket> listening_socket;

@@ -1,6 +1,9 @@
 #include "tftp/upload_receiver.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +18,27 @@ namespace mirbo {
 namespace {
 
 std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// Files of this process cannot grow past `bytes` while it lives; a write
+// beyond that fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previous_handler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previous_handler_)(int) = nullptr;
+};
 
 class UploadReceiverTest : public ::testing::Test {
  protected:
@@ -118,6 +142,21 @@ TEST_F(UploadReceiverTest, EndsWithTheErrorTextOfADatagramItCannotTakeAndKeepsWh
     EXPECT_EQ(ScratchDirectory::Contents("partial.bin"), c.after_first_block ? Text(full_block) : "");
   }
   EXPECT_EQ(harness_.output.Text(), "");
+}
+
+TEST_F(UploadReceiverTest, EndsWithWriteFileErrorWhenOnlyPartOfABlockCouldBeWritten) {
+  const FileSizeLimit limit(1000);
+  const Bytes file = PatternBytes(1500, 4);
+  ScriptedPeer peer;
+  harness_.StartUploadReceiver(peer.Address(), "full.bin");
+  ExpectAck(peer, 0);
+  peer.Reply(Packet(3, 1, Bytes(file.begin(), file.begin() + 512)));
+  ExpectAck(peer, 1);
+  peer.Reply(Packet(3, 2, Bytes(file.begin() + 512, file.begin() + 1024)));
+  EXPECT_EQ(ErrorTextOf(peer.Receive()), "Write file error!");
+  harness_.Finish();
+  EXPECT_FALSE(peer.HasPending()) << "the block was acknowledged";
+  EXPECT_EQ(ScratchDirectory::Contents("full.bin"), Text(Bytes(file.begin(), file.begin() + 1000)));
 }
 
 TEST_F(UploadReceiverTest, GivesUpAfterTheLongestSilentWaitAndKeepsTheEmptyFile) {
