@@ -1,5 +1,6 @@
 #include "tests/tftp/scripted_peer.h"
 
+#include <random>
 #include <stdexcept>
 
 #include "platform/linux/posix_udp_socket.h"
@@ -78,13 +79,15 @@ Bytes PatternBytes(std::size_t size, std::uint8_t seed) {
 }
 
 std::uint16_t FreeUdpPort(bool pair) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  // Below the system's range for port 0 (32768 up), so that no socket bound
+  // to port 0 meanwhile, here or in a test running beside, can take it.
+  static std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<int> below_ephemeral(10'000, 32'000);
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const auto port = static_cast<std::uint16_t>(below_ephemeral(random));
     const auto probe = OpenPosixUdpSocket();
-    if (!probe || !probe->Bind(0)) continue;
-    const std::uint16_t port = probe->LocalPort();
-    if (!pair) return port;
     const auto next = OpenPosixUdpSocket();
-    if (port < 65535 && next && next->Bind(static_cast<std::uint16_t>(port + 1))) return port;
+    if (probe && probe->Bind(port) && (!pair || (next && next->Bind(port + 1)))) return port;
   }
   throw std::runtime_error("no free UDP port");
 }

@@ -65,7 +65,8 @@ std::string ErrorTextOf(const std::optional<Datagram>& datagram);
 // `size` bytes that differ from block to block.
 Bytes PatternBytes(std::size_t size, std::uint8_t seed = 0);
 
-// A UDP port nobody holds at the moment of asking; with `pair`, the next port is free too.
+// A UDP port nobody holds at the moment of asking, never one the system
+// hands out for port 0; with `pair`, the next port is free too.
 std::uint16_t FreeUdpPort(bool pair = false);
 
 }  // namespace mirbo
