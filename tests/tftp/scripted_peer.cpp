@@ -1,5 +1,6 @@
 #include "tests/tftp/scripted_peer.h"
 
+#include <algorithm>
 #include <random>
 #include <stdexcept>
 
@@ -33,17 +34,21 @@ std::optional<Datagram> ScriptedPeer::Receive(std::chrono::milliseconds limit) {
 bool ScriptedPeer::HasPending() { return socket_->WaitReadable(0) == WaitResult::Ready; }
 
 Bytes Packet(std::uint16_t opcode, std::uint16_t field, const Bytes& data) {
-  Bytes packet{static_cast<std::uint8_t>(opcode >> 8), static_cast<std::uint8_t>(opcode),
-               static_cast<std::uint8_t>(field >> 8), static_cast<std::uint8_t>(field)};
-  packet.insert(packet.end(), data.begin(), data.end());
+  Bytes packet(4 + data.size());
+  packet[0] = static_cast<std::uint8_t>(opcode >> 8);
+  packet[1] = static_cast<std::uint8_t>(opcode);
+  packet[2] = static_cast<std::uint8_t>(field >> 8);
+  packet[3] = static_cast<std::uint8_t>(field);
+  std::copy(data.begin(), data.end(), packet.begin() + 4);
   return packet;
 }
 
 Bytes Request(std::uint16_t opcode, std::string_view name) {
-  Bytes packet{0, static_cast<std::uint8_t>(opcode)};
-  packet.insert(packet.end(), name.begin(), name.end());
   const std::string_view mode("\0octet\0", 7);
-  packet.insert(packet.end(), mode.begin(), mode.end());
+  Bytes packet(2 + name.size() + mode.size());
+  packet[1] = static_cast<std::uint8_t>(opcode);
+  std::copy(name.begin(), name.end(), packet.begin() + 2);
+  std::copy(mode.begin(), mode.end(), packet.begin() + 2 + static_cast<std::ptrdiff_t>(name.size()));
   return packet;
 }
 
