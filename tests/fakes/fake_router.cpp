@@ -31,7 +31,7 @@ class FakeEchoSocket final : public EchoSocket {
     const FakeRouter::Datagram datagram = pending_.front();
     pending_.pop_front();
     const std::size_t copied = std::min(capacity, datagram.size());
-    std::memcpy(buffer, datagram.data(), copied);
+    if (copied > 0) std::memcpy(buffer, datagram.data(), copied);
     return static_cast<int>(copied);
   }
 
