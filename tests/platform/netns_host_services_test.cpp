@@ -229,6 +229,16 @@ TEST_F(LinuxHostServicesInNamespace, RouterLineLeavesExactlyItsAddressWithTheBoo
             std::vector<std::string>{"default via 192.168.1.1 proto static metric 1 onlink"});
 }
 
+// The boot-loader line runs before the router is powered up, with the cable dark.
+TEST_F(LinuxHostServicesInNamespace, StaticLinesTakeHoldWhileTheCableIsDark) {
+  InRouter("ip link set " + Env("MIRBO_NETNS_ROUTER_IF") + " down");
+  EXPECT_EQ(Run(AddressCommand::BootLoaderAddress, PcInterface()), kConfiguring);
+  EXPECT_EQ(Addresses(), std::vector<std::string>{"192.168.1.88/24"});
+  EXPECT_EQ(DefaultRoutes(),
+            std::vector<std::string>{"default via 192.168.1.1 proto static metric 1 onlink linkdown"});
+  InRouter("ip link set " + Env("MIRBO_NETNS_ROUTER_IF") + " up");
+}
+
 TEST_F(LinuxHostServicesInNamespace, DhcpLineDropsTheStaticSettingAndTakesALeaseFromTheRouter) {
   Run(AddressCommand::RouterAddress, PcInterface());
   EXPECT_EQ(Run(AddressCommand::DhcpAddress, PcInterface()), "");

@@ -32,6 +32,7 @@ cleanup() {
   rm -rf "/etc/netns/$pc" "/etc/netns/$router" "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' INT TERM
 
 ip netns add "$pc"
 ip netns add "$router"
@@ -60,14 +61,14 @@ MIRBO_NETNS_PC_INODE=$(stat -L -c %i "/run/netns/$pc")
 export MIRBO_NETNS_PC_INODE
 
 status=0
-run_phase() {  # NAME FILTER COMMAND...
-  local name=$1 filter=$2
-  shift 2
+run_phase() {  # NAME SECONDS FILTER COMMAND...
+  local name=$1 seconds=$2 filter=$3
+  shift 3
   echo "== $name"
-  timeout 240 ip netns exec "$pc" "$@" --gtest_filter="$filter" || status=1
+  timeout "$seconds" ip netns exec "$pc" "$@" --gtest_filter="$filter" || status=1
 }
 
-run_phase "as root" '-*Unprivileged*:*FileCapabilities*' "$program"
+run_phase "as root" 300 '-*Unprivileged*:*FileCapabilities*' "$program"
 
 # Unprivileged runs: a copy any user may run, the router on its address.
 chmod 755 "$work"
@@ -77,14 +78,14 @@ ip -n "$pc" addr flush dev "$pc_if"
 ip -n "$pc" addr add 192.168.199.88/24 dev "$pc_if"
 
 ip netns exec "$pc" sysctl -q -w net.ipv4.ping_group_range="0 2147483647"
-run_phase "unprivileged, ping sockets allowed" '*UnprivilegedWaitHears*' "${as_nobody[@]}" "$work/probe"
+run_phase "unprivileged, ping sockets allowed" 60 '*UnprivilegedWaitHears*' "${as_nobody[@]}" "$work/probe"
 ip netns exec "$pc" sysctl -q -w net.ipv4.ping_group_range="1 0"
-run_phase "unprivileged, no ping sockets" '*UnprivilegedWithoutPingGroup*' "${as_nobody[@]}" "$work/probe"
+run_phase "unprivileged, no ping sockets" 60 '*UnprivilegedWithoutPingGroup*' "${as_nobody[@]}" "$work/probe"
 
 install -m 755 "$program" "$work/capable"
 "$install_capabilities" "$work/capable"
 ip -n "$pc" addr flush dev "$pc_if"
-run_phase "unprivileged with file capabilities" '*FileCapabilities*' "${as_nobody[@]}" "$work/capable"
+run_phase "unprivileged with file capabilities" 60 '*FileCapabilities*' "${as_nobody[@]}" "$work/capable"
 
 [ $status -eq 0 ] || { echo "--- dnsmasq"; cat "$work/dnsmasq.log"; }
 exit $status
