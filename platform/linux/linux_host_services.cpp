@@ -1,26 +1,55 @@
+#include <net/if.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/embedded_image.h"
 #include "platform/host_services.h"
+#include "platform/linux/address_commands.h"
+#include "platform/linux/command_line.h"
+#include "platform/linux/echo_socket_linux.h"
+#include "platform/linux/hidden_process.h"
+#include "platform/linux/netlink_adapters.h"
 #include "platform/linux/posix_udp_socket.h"
 #include "platform/linux/posix_upload_file.h"
 
 namespace mirbo {
 namespace {
 
+constexpr std::uint32_t kListFailed = 1;
+constexpr std::size_t kMaxConnectionNameBytes = 80;
+
 class LinuxHostServices final : public HostServices {
  public:
-  std::uint32_t ListAdapters(AdapterRecord*, std::uint32_t* count) override {
-    *count = 0;
-    return 1;  // not yet
+  std::uint32_t ListAdapters(AdapterRecord* records, std::uint32_t* count) override {
+    std::vector<AdapterRecord> found;
+    if (!ListNetworkInterfaces(&found)) return kListFailed;
+    if (found.size() > *count) {
+      *count = static_cast<std::uint32_t>(found.size());
+      return kListAdaptersBufferTooSmall;
+    }
+    std::copy(found.begin(), found.end(), records);
+    *count = static_cast<std::uint32_t>(found.size());
+    return kListAdaptersOk;
   }
 
-  bool ReadConnectionName(const std::string&, std::string*) override { return false; }
+  // The connection is known by its interface name.
+  bool ReadConnectionName(const std::string& adapter_id, std::string* name) override {
+    if (adapter_id.size() > kMaxConnectionNameBytes || if_nametoindex(adapter_id.c_str()) == 0)
+      return false;
+    *name = adapter_id;
+    return true;
+  }
 
-  CommandResult RunHiddenCommand(const std::string&) override { return CommandResult::NotStarted; }
+  // There is no network shell here: its address lines are carried out natively.
+  CommandResult RunHiddenCommand(const std::string& command_line) override {
+    const AddressLine line = ParseAddressLine(command_line);
+    if (line.kind == AddressLineKind::Other) return RunHiddenProcess(SplitCommandWords(command_line));
+    return CarryOutAddressLine(line);
+  }
 
   bool LoadFirmwareImage(FirmwareImage* image) override {
     *image = EmbeddedFirmwareImage();
@@ -49,7 +78,7 @@ class LinuxHostServices final : public HostServices {
 
   std::unique_ptr<UdpSocket> OpenUdpSocket() override { return OpenPosixUdpSocket(); }
 
-  std::unique_ptr<EchoSocket> OpenEchoSocket() override { return nullptr; }
+  std::unique_ptr<EchoSocket> OpenEchoSocket() override { return OpenLinuxEchoSocket(); }
 
   std::unique_ptr<UploadFile> CreateUploadFile(const std::string& name) override {
     return CreatePosixUploadFile(name);
