@@ -15,7 +15,8 @@ constexpr char kNameUnreadableText[] = "Error !\n";
 // part takes 87 characters; a longer id would not fit, so its name counts as
 // unreadable.
 constexpr std::size_t kMaxAdapterIdLength = 172;
-constexpr std::size_t kMaxConnectionNameBytes = 80;
+// A name is read into 80 bytes with its terminating zero.
+constexpr std::size_t kMaxConnectionNameLength = 79;
 constexpr int kMaxListed = AdapterTable::kSlots - 1;
 
 // The second call is made in every case and only its status counts, so a
@@ -39,7 +40,7 @@ std::string Bounded(const char* text, std::size_t capacity) {
 bool ReadName(HostServices& host, const AdapterRecord& record, std::string* name) {
   const std::string id = Bounded(record.adapter_id, sizeof record.adapter_id);
   if (id.size() > kMaxAdapterIdLength) return false;
-  return host.ReadConnectionName(id, name) && name->size() <= kMaxConnectionNameBytes;
+  return host.ReadConnectionName(id, name) && name->size() <= kMaxConnectionNameLength;
 }
 
 void AddToTable(AdapterTable& table, const std::string& name) {

@@ -42,7 +42,8 @@ class HostServices {
   virtual std::uint32_t ListAdapters(AdapterRecord* records, std::uint32_t* count) = 0;
 
   // The connection name under which the address commands know the adapter.
-  // False when the adapter is unknown or the name needs more than 80 bytes.
+  // False when the adapter is unknown or the name needs more than 80 bytes
+  // with its terminating zero.
   virtual bool ReadConnectionName(const std::string& adapter_id, std::string* name) = 0;
 
   // Runs one command line without a window and waits, without limit, until

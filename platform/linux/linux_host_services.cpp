@@ -20,7 +20,8 @@ namespace mirbo {
 namespace {
 
 constexpr std::uint32_t kListFailed = 1;
-constexpr std::size_t kMaxConnectionNameBytes = 80;
+// The name and its terminating zero fit in 80 bytes.
+constexpr std::size_t kMaxConnectionNameLength = 79;
 
 class LinuxHostServices final : public HostServices {
  public:
@@ -38,7 +39,7 @@ class LinuxHostServices final : public HostServices {
 
   // The connection is known by its interface name.
   bool ReadConnectionName(const std::string& adapter_id, std::string* name) override {
-    if (adapter_id.size() > kMaxConnectionNameBytes || if_nametoindex(adapter_id.c_str()) == 0)
+    if (adapter_id.size() > kMaxConnectionNameLength || if_nametoindex(adapter_id.c_str()) == 0)
       return false;
     *name = adapter_id;
     return true;

@@ -50,7 +50,7 @@ std::uint32_t FakeHostServices::ListAdapters(AdapterRecord* records, std::uint32
 bool FakeHostServices::ReadConnectionName(const std::string& adapter_id, std::string* name) {
   Record("ReadConnectionName(" + adapter_id + ")");
   const auto found = connection_names.find(adapter_id);
-  if (found == connection_names.end() || found->second.size() > 80) return false;
+  if (found == connection_names.end() || found->second.size() >= 80) return false;  // 80 bytes hold the name and its zero
   *name = found->second;
   return true;
 }

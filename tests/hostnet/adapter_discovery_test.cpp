@@ -64,7 +64,7 @@ TEST_P(DiscoveryCases, ListsNumbersAndStoresTheEthernetConnections) {
 }
 
 const std::string k79(79, 'n');
-const std::string k81(81, 'n');
+const std::string k80(80, 'n');
 const std::string kIdOf172(172, 'i');
 const std::string kIdOf173(173, 'i');
 
@@ -110,9 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                       true,
                       std::string(kHeader) + "\t1: " + k79 + " (0.0.0.0)\n",
                       {k79}},
-        DiscoveryCase{"an 81-byte name is unreadable",
+        DiscoveryCase{"an 80-byte name, 81 with its zero, is unreadable",
                       {FakeHostServices::Adapter("a", 6, "0.0.0.0")},
-                      {{"a", k81}},
+                      {{"a", k80}},
                       false,
                       std::string(kHeader) + "Error !\n",
                       {}},
