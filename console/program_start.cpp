@@ -5,6 +5,7 @@
 #include "console/output_log.h"
 #include "platform/embedded_image.h"
 #include "platform/host_services.h"
+#include "tftp/request_listener.h"
 
 int main() {
   mirbo::OutputLog output;
@@ -13,5 +14,13 @@ int main() {
     std::fflush(stdout);
   });
   if (mirbo::EmbeddedImageIsStandIn()) output.AppendOutput(mirbo::kStandInWarning);
-  return 0;
+
+  const std::unique_ptr<mirbo::HostServices> host = mirbo::MakeHostServices();
+  mirbo::FirmwareImage image;
+  if (!host->LoadFirmwareImage(&image)) return 1;
+  // The recovery's closing steps come with the window; until then a
+  // delivered image ends the transfer and nothing more.
+  mirbo::TftpService service{*host, output, image, [] {}, {}, {}};
+  mirbo::RequestListener(service);
+  return 1;  // the listener returns only when its port cannot be had
 }
