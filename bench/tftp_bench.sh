@@ -4,11 +4,12 @@
 # tftp-hpa client and to curl, interleaved, and compares time and server CPU.
 # Also measures tftp-serve's peak RSS with 1 and with 8 transfers at once.
 #
-#   bench/tftp_bench.sh --serve PROGRAM --image FILE [--pairs N]
+#   bench/tftp_bench.sh --serve PROGRAM --image FILE [--pairs N] [--results FILE]
 #
 # PROGRAM is tftp-serve; it serves its built-in image, and FILE must hold the
 # same bytes (the build's MIRBO_IMAGE_FILE): tftpd-hpa serves FILE and every
-# fetched copy is checked against it. Runs as root. The last line reads
+# fetched copy is checked against it. --results keeps every measured transfer
+# (case, client, server, wall s, server CPU µs). Runs as root. The last line reads
 # "wall ratio X cpu ratio Y": ours / tftpd-hpa, both ends on one CPU.
 set -Eeuo pipefail
 
@@ -18,13 +19,14 @@ readonly kClients=(tftp-hpa curl)
 readonly kConcurrentTransfers=8
 readonly kClientTimeout=120
 
-serve="" image="" pairs=7
+serve="" image="" pairs=9 results_copy=""
 while (($#)); do
   case $1 in
     --serve) serve=$2; shift 2 ;;
     --image) image=$2; shift 2 ;;
     --pairs) pairs=$2; shift 2 ;;
-    *) echo "usage: tftp_bench.sh --serve PROGRAM --image FILE [--pairs N]" >&2; exit 2 ;;
+    --results) results_copy=$2; shift 2 ;;
+    *) echo "usage: tftp_bench.sh --serve PROGRAM --image FILE [--pairs N] [--results FILE]" >&2; exit 2 ;;
   esac
 done
 
@@ -62,6 +64,7 @@ CheckSetup() {
   [[ -x $serve ]] || Fail "no tftp-serve program at '$serve' (--serve)"
   [[ -f $image ]] || Fail "no image file at '$image' (--image)"
   ((pairs >= 1)) || Fail "--pairs must be at least 1"
+  serve=$(realpath "$serve")
   local tool
   for tool in ip taskset in.tftpd tftp curl sha256sum ps; do
     command -v "$tool" >/dev/null || Fail "$tool is missing (apt-get install iproute2 util-linux tftpd-hpa tftp-hpa curl procps)"
@@ -71,7 +74,9 @@ CheckSetup() {
   image_size=$(stat -c %s "$image")
 }
 
-# --- server CPU accounting: a cgroup per server, else /proc of the server ---
+# --- server CPU accounting: a cgroup per server ---
+# /proc of the server would not do: tftpd-hpa's per-transfer children are
+# reaped without their times reaching the parent's cutime.
 
 FindCgroupRoot() {
   local root
@@ -79,12 +84,11 @@ FindCgroupRoot() {
   if [[ -n $root && -w $root ]]; then cgroup_kind=v2; cgroup_root=$root; return; fi
   root=$(awk '$3 == "cgroup" && $4 ~ /(^|,)cpuacct(,|$)/ { print $2; exit }' /proc/self/mounts)
   if [[ -n $root && -w $root ]]; then cgroup_kind=v1; cgroup_root=$root; return; fi
-  cgroup_kind=proc
+  Fail "no writable cgroup2 or cgroup v1 cpuacct mount to account server CPU in"
 }
 
 MakeCgroup() {
   local name=$1
-  [[ $cgroup_kind == proc ]] && return 0
   cgroup[$name]=$cgroup_root/mirbo-bench-$name-$$
   mkdir "${cgroup[$name]}"
 }
@@ -95,9 +99,6 @@ ServerCpuUsec() {
   case $cgroup_kind in
     v2) awk '$1 == "usage_usec" { print $2 }' "${cgroup[$name]}/cpu.stat" ;;
     v1) echo $(($(cat "${cgroup[$name]}/cpuacct.usage") / 1000)) ;;
-    proc) # utime, stime and the reaped children's times, in clock ticks
-      awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print int(($12 + $13 + $14 + $15) * 1000000 / hz) }' \
-        "/proc/${server_pid[$name]}/stat" ;;
   esac
 }
 
@@ -234,6 +235,18 @@ Median() {
     sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
+# Median over the pairs of ours / tftpd-hpa in column COLUMN for MODE and
+# CLIENT: both halves of a pair ran back to back, so drift of the machine
+# between pairs cancels out.
+PairRatioMedian() {
+  local mode=$1 client=$2 column=$3
+  awk -v m="$mode" -v c="$client" -v k="$column" \
+    '$1 == m && $2 == c { n[$3]++; v[$3, n[$3]] = $k }
+     END { for (i = 1; i <= n["ours"] && i <= n["hpa"]; i++) print v["ours", i] / v["hpa", i] }' \
+    "$work/results" |
+    sort -g | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.2f", m }'
+}
+
 Ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 Sum() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }
 
@@ -245,10 +258,10 @@ ReportMode() {
     wall_hpa=$(Median "$mode" "$client" hpa 4)
     cpu_ours=$(Median "$mode" "$client" ours 5)
     cpu_hpa=$(Median "$mode" "$client" hpa 5)
-    printf '  %-9s wall  ours %.3f s  tftpd-hpa %.3f s  ratio %s   server CPU  ours %.1f ms  tftpd-hpa %.1f ms  ratio %s\n' \
-      "$client" "$wall_ours" "$wall_hpa" "$(Ratio "$wall_ours" "$wall_hpa")" \
+    printf '  %-9s wall  ours %.3f s  tftpd-hpa %.3f s  ratio %s (per pair %s)   server CPU  ours %.1f ms  tftpd-hpa %.1f ms  ratio %s (per pair %s)\n' \
+      "$client" "$wall_ours" "$wall_hpa" "$(Ratio "$wall_ours" "$wall_hpa")" "$(PairRatioMedian "$mode" "$client" 4)" \
       "$(awk -v u="$cpu_ours" 'BEGIN { print u / 1000 }')" "$(awk -v u="$cpu_hpa" 'BEGIN { print u / 1000 }')" \
-      "$(Ratio "$cpu_ours" "$cpu_hpa")"
+      "$(Ratio "$cpu_ours" "$cpu_hpa")" "$(PairRatioMedian "$mode" "$client" 5)"
   done
 }
 
@@ -307,11 +320,12 @@ Main() {
   : >"$work/results"
 
   echo "TFTP benchmark: $image_size-byte image, $pairs interleaved pairs per client and case"
-  echo "servers on CPU $kServerCpu, each in its own network namespace; server CPU from $cgroup_kind accounting"
+  echo "servers on CPU $kServerCpu, each in its own network namespace; server CPU from a cgroup ($cgroup_kind)"
   RunPairs same "$kServerCpu"
   RunPairs split 1
   StopServer ours
   StopServer hpa
+  [[ -z $results_copy ]] || cp "$work/results" "$results_copy"
   ReportMode same "same CPU (server and client on CPU $kServerCpu), medians:"
   ReportMode split "split (server on CPU $kServerCpu, client on CPU 1), medians:"
 
