@@ -64,15 +64,17 @@ Sha() { sha256sum "$1" | cut -d' ' -f1; }
 
 # Starts tftp-serve in a fresh working directory on a free loopback port and
 # sets server_pid, port and served_dir. A port held by someone else makes the
-# server report the bind failure; then another port is tried.
+# server report the bind failure; then another port is tried. The ports lie
+# above the system's range for port 0 (up to 60999) and apart from the ports
+# the unit tests pick (below 32768), so tests running beside don't collide.
 StartServer() {
   local attempt
   StopServer
   served_dir=$scratch/served.$RANDOM
   mkdir -p "$served_dir"
   for attempt in 1 2 3 4 5 6 7 8; do
-    port=$((20000 + RANDOM % 20000))
-    local transfer_port=$((40000 + RANDOM % 16000))
+    port=$((61000 + RANDOM % 2000))
+    local transfer_port=$((63000 + RANDOM % 2000))
     (cd "$served_dir" && exec "$serve" --port "$port" --first-transfer-port "$transfer_port" \
       --pause-ms 0 "$@") >"$scratch/server.log" 2>&1 &
     server_pid=$!
