@@ -24,7 +24,7 @@ WaitResult WaitForRequest(UdpSocket& socket, const std::stop_token& stop) {
 // A thread that cannot be started drops its request unanswered.
 void StartTransfer(TftpService& service, TransferBody body, TransferRequest request) {
   service.host.StartThread(
-      [&service, body, request = std::move(request)] { body(service, request); });
+      [&service, body, request = std::move(request)]() mutable { body(service, std::move(request)); });
 }
 
 void ServeDatagram(TftpService& service, const std::shared_ptr<UdpSocket>& socket) {
