@@ -17,7 +17,6 @@ namespace {
 
 // IANA interface types, as the adapter list of the other systems gives them.
 constexpr std::uint32_t kTypeOther = 1;
-constexpr std::uint32_t kTypeEthernet = 6;
 constexpr std::uint32_t kTypePpp = 23;
 constexpr std::uint32_t kTypeLoopback = 24;
 constexpr std::uint32_t kTypeWireless = 71;
@@ -37,7 +36,7 @@ std::uint32_t InterfaceType(rtnl_link* link) {
   if (rtnl_link_get_flags(link) & IFF_LOOPBACK) return kTypeLoopback;
   switch (rtnl_link_get_arptype(link)) {
     case ARPHRD_ETHER:
-      return IsWireless(rtnl_link_get_name(link)) ? kTypeWireless : kTypeEthernet;
+      return IsWireless(rtnl_link_get_name(link)) ? kTypeWireless : kAdapterTypeEthernet;
     case ARPHRD_LOOPBACK:
       return kTypeLoopback;
     case ARPHRD_PPP:
