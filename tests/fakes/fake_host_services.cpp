@@ -6,6 +6,33 @@
 #include "platform/linux/posix_upload_file.h"
 
 namespace mirbo {
+namespace {
+
+class CuttingUdpSocket final : public UdpSocket {
+ public:
+  CuttingUdpSocket(std::unique_ptr<UdpSocket> socket,
+                   std::function<bool(const std::uint8_t*, std::size_t)> cut)
+      : socket_(std::move(socket)), cut_(std::move(cut)) {}
+
+  bool Bind(std::uint16_t port) override { return socket_->Bind(port); }
+  std::uint16_t LocalPort() const override { return socket_->LocalPort(); }
+  int SendTo(const std::uint8_t* data, std::size_t size, const Ipv4Endpoint& to) override {
+    if (cut_(data, size)) return static_cast<int>(size) - 1;
+    return socket_->SendTo(data, size, to);
+  }
+  WaitResult WaitReadable(std::optional<std::uint32_t> timeout_us) override {
+    return socket_->WaitReadable(timeout_us);
+  }
+  int ReceiveFrom(std::uint8_t* buffer, std::size_t capacity, Ipv4Endpoint* from) override {
+    return socket_->ReceiveFrom(buffer, capacity, from);
+  }
+
+ private:
+  std::unique_ptr<UdpSocket> socket_;
+  std::function<bool(const std::uint8_t*, std::size_t)> cut_;
+};
+
+}  // namespace
 
 FakeHostServices::~FakeHostServices() { JoinThreads(); }
 
@@ -88,7 +115,9 @@ bool FakeHostServices::StartThread(std::function<void()> body) {
 
 std::unique_ptr<UdpSocket> FakeHostServices::OpenUdpSocket() {
   if (fail_udp_socket) return nullptr;
-  return OpenPosixUdpSocket();
+  std::unique_ptr<UdpSocket> socket = OpenPosixUdpSocket();
+  if (!socket || !cut_send) return socket;
+  return std::make_unique<CuttingUdpSocket>(std::move(socket), cut_send);
 }
 
 std::unique_ptr<EchoSocket> FakeHostServices::OpenEchoSocket() {

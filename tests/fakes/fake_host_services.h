@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -30,6 +31,9 @@ class FakeHostServices : public HostServices {
   bool fail_thread_start = false;
   bool fail_udp_socket = false;
   bool fail_upload_file = false;
+  // Sends on the UDP sockets it opens for which this answers true go out
+  // short: nothing is sent and one byte less is reported.
+  std::function<bool(const std::uint8_t* data, std::size_t size)> cut_send;
   std::function<std::unique_ptr<EchoSocket>()> echo_socket_factory;  // null: no echo socket
 
   // Record of calls, e.g. "ListAdapters(1)", "RunHiddenCommand(netsh ...)", "Pause(5000)".

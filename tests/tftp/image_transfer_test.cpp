@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,28 @@ TEST(ImageTransfer, EndsWithTheErrorTextOfAReplyItCannotTake) {
     EXPECT_FALSE(peer.HasPending());
     EXPECT_EQ(harness.output.Text(), kRelease + kStart + kFailed);
     EXPECT_EQ(harness.finish_calls, 0);
+  }
+}
+
+TEST(ImageTransfer, EndsWithSendDataFailWhenABlockIsNotSentWhole) {
+  for (const int cut_send : {1, 2}) {
+    SCOPED_TRACE(cut_send == 1 ? "block 2 cut on its first send" : "block 2 cut when sent again");
+    std::atomic<int> sends_of_block_2 = 0;
+    ServiceHarness harness(PatternBytes(1500));
+    harness.host.cut_send = [&](const std::uint8_t* packet, std::size_t) {
+      return Bytes(packet, packet + 4) == Packet(3, 2) && ++sends_of_block_2 == cut_send;
+    };
+    ScriptedPeer peer;
+    harness.StartImageTransfer(peer.Address());
+    ASSERT_TRUE(peer.Receive());
+    peer.Reply(Packet(4, 1));
+    if (cut_send == 2) {
+      ASSERT_TRUE(peer.Receive());
+      peer.Reply(Packet(4, 1));  // block 2 lost: the client asks again
+    }
+    EXPECT_EQ(ErrorTextOf(peer.Receive()), "Send data fail!");
+    harness.Finish();
+    EXPECT_EQ(harness.output.Text(), kRelease + kStart + kFailed);
   }
 }
 

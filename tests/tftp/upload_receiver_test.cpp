@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -140,6 +141,42 @@ TEST_F(UploadReceiverTest, EndsWithTheErrorTextOfADatagramItCannotTakeAndKeepsWh
     harness_.Finish();
     EXPECT_FALSE(peer.HasPending());
     EXPECT_EQ(ScratchDirectory::Contents("partial.bin"), c.after_first_block ? Text(full_block) : "");
+  }
+  EXPECT_EQ(harness_.output.Text(), "");
+}
+
+TEST_F(UploadReceiverTest, EndsWhenAnAcknowledgementIsNotSentWhole) {
+  const struct {
+    const char* what;
+    std::uint16_t cut_block;
+    int cut_send;  // which send of that ACK is cut
+    const char* error_text;
+  } cases[] = {
+      {"ACK 0", 0, 1, "Send file fail!"},
+      {"ACK 1", 1, 1, "Send data fail!"},
+      {"ACK 1 sent again", 1, 2, "Send data fail!"},
+  };
+  const Bytes block = PatternBytes(512, 6);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::atomic<int> sends = 0;
+    harness_.host.cut_send = [&](const std::uint8_t* packet, std::size_t size) {
+      return Bytes(packet, packet + size) == Packet(4, c.cut_block) && ++sends == c.cut_send;
+    };
+    ScriptedPeer peer;
+    harness_.StartUploadReceiver(peer.Address(), "cut.bin");
+    if (c.cut_block == 1) {
+      ExpectAck(peer, 0);
+      peer.Reply(Packet(3, 1, block));
+      if (c.cut_send == 2) {
+        ExpectAck(peer, 1);
+        peer.Reply(Packet(3, 1, block));  // ACK 1 lost: the client sends block 1 again
+      }
+    }
+    EXPECT_EQ(ErrorTextOf(peer.Receive()), c.error_text);
+    harness_.Finish();
+    harness_.host.cut_send = nullptr;
+    EXPECT_FALSE(peer.HasPending());
   }
   EXPECT_EQ(harness_.output.Text(), "");
 }
