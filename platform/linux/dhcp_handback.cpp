@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/linux/hidden_process.h"
@@ -44,15 +47,49 @@ std::string ClientFile(const std::string& client, const std::string& interface,
          std::to_string(status.st_ino) + suffix;
 }
 
+// The processes the client has started and that still run: its script, which
+// may be setting a leased address at this moment.
+std::vector<pid_t> ChildrenOf(pid_t pid) {
+  const std::string id = std::to_string(pid);
+  std::ifstream children("/proc/" + id + "/task/" + id + "/children");
+  std::vector<pid_t> found;
+  for (pid_t child; children >> child;) found.push_back(child);
+  return found;
+}
+
+bool ProcessGone(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  const std::size_t state = line.rfind(')') + 2;  // the name in parentheses may hold anything
+  return state >= line.size() || line[state] == 'Z';
+}
+
+// Waits, bounded, until every one of `pids` has ended; ends those that won't.
+void AwaitEnd(const std::vector<pid_t>& pids) {
+  using namespace std::chrono_literals;
+  const auto all_gone = [&] { return std::all_of(pids.begin(), pids.end(), ProcessGone); };
+  for (int i = 0; i < 100 && !all_gone(); ++i) std::this_thread::sleep_for(50ms);
+  for (const pid_t pid : pids)
+    if (!ProcessGone(pid)) kill(pid, SIGKILL);
+  for (int i = 0; i < 20 && !all_gone(); ++i) std::this_thread::sleep_for(50ms);
+}
+
 // Ends the client named in its pid file, but only if that process still is
-// the client: the pid may have been reused since.
+// the client: the pid may have been reused since. Returns once it and its
+// script are gone, so that no lease address lands after a static one.
 void EndOwnClient(const std::string& client, const std::string& interface) {
   const std::string pid_file = ClientFile(client, interface, ".pid");
   pid_t pid = 0;
   if (!(std::ifstream(pid_file) >> pid) || pid <= 1) return;
   std::string command;
   std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), command);
-  if (command == client) kill(pid, SIGTERM);
+  if (command == client) {
+    std::vector<pid_t> ending = ChildrenOf(pid);
+    ending.push_back(pid);
+    kill(pid, SIGTERM);
+    AwaitEnd(ending);
+  }
   unlink(pid_file.c_str());
 }
 
