@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Starts the real program inside a network namespace of its own (only lo) and
+# checks what the operator sees first: the stand-in warning, when the build
+# carries the stand-in, before the listener's instructions; a program with a
+# factory image starts with the instructions.
+#   program_start_test.sh PROGRAM STAND_IN(0|1)
+set -euo pipefail
+program=$(realpath "$1")
+stand_in=$2
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
+
+ns=mirbo-start-$$
+out=$(mktemp -d)
+pid=
+cleanup() {
+  set +e
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  ip netns del "$ns" 2>/dev/null
+  rm -rf "$out"
+}
+trap cleanup EXIT
+trap 'exit 143' INT TERM
+
+ip netns add "$ns"
+ip -n "$ns" link set lo up
+(cd "$out" && exec ip netns exec "$ns" "$program") > "$out/output.txt" 2>&1 &
+pid=$!
+
+instructions='请使用尖锐物按住RST按钮不松开再将Mirbo电源插上...'
+for _ in $(seq 1 150); do  # the listener pauses 5 s before it binds
+  grep -qF "$instructions" "$out/output.txt" && break
+  sleep 0.1
+done
+grep -qF "$instructions" "$out/output.txt" || { echo "FAIL: no instructions within 15 s:"; cat "$out/output.txt"; exit 1; }
+
+warning='警告：本程序内置的是测试用替代镜像，不是Mirbo出厂固件，切勿用于真实路由器！'
+first=$(head -n 1 "$out/output.txt")
+if [ "$stand_in" = 1 ]; then
+  [ "$first" = "$warning" ] || { echo "FAIL: first line is not the stand-in warning: $first"; exit 1; }
+else
+  ! grep -qF "$warning" "$out/output.txt" || { echo "FAIL: a factory image is called a stand-in"; exit 1; }
+fi
+echo "PASS"
