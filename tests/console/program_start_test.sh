@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real program inside a network namespace of its own (only lo) and
-# checks what the operator sees first: the stand-in warning, when the build
+# Starts the real program inside a network namespace of its own, whose one
+# Ethernet connection leads to a second namespace, and checks what the
+# operator sees first: the stand-in warning, when the build
 # carries the stand-in, before the listener's instructions; a program with a
 # factory image starts with the instructions.
 #   program_start_test.sh PROGRAM STAND_IN(0|1)
@@ -10,19 +11,23 @@ stand_in=$2
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
 
 ns=mirbo-start-$$
+peer=mirbo-start-peer-$$
 out=$(mktemp -d)
 pid=
 cleanup() {
   set +e
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   ip netns del "$ns" 2>/dev/null
+  ip netns del "$peer" 2>/dev/null
   rm -rf "$out"
 }
 trap cleanup EXIT
 trap 'exit 143' INT TERM
 
 ip netns add "$ns"
+ip netns add "$peer"
 ip -n "$ns" link set lo up
+ip link add eth0 netns "$ns" type veth peer name lan1 netns "$peer"
 (cd "$out" && exec ip netns exec "$ns" "$program") > "$out/output.txt" 2>&1 &
 pid=$!
 
