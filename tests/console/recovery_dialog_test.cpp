@@ -158,6 +158,18 @@ TEST_F(RecoveryDialogTest, ThreeEnteredWithThreeConnectionsEmptiesTheFieldAndRec
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(RecoveryDialogTest, SecondEnterRightAfterAChoiceFindsTheFieldEmptyAndStartsNothingMore) {
+  AddConnections(3);
+  Open();
+
+  Enter("2");
+  QTest::keyClick(Input(), Qt::Key_Return);
+
+  EXPECT_EQ(Commands(), std::vector<std::string>{BootLoaderCommand(2)});
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, kNotAWholeNumber);
+}
+
 class RefusedEntry : public RecoveryDialogTest, public testing::WithParamInterface<const char*> {};
 
 TEST_P(RefusedEntry, AsksForAWholeNumberKeepsTheTextSelectedAndStartsNothing) {
