@@ -28,7 +28,8 @@ ip netns add "$ns"
 ip netns add "$peer"
 ip -n "$ns" link set lo up
 ip link add eth0 netns "$ns" type veth peer name lan1 netns "$peer"
-(cd "$out" && exec ip netns exec "$ns" "$program") > "$out/output.txt" 2>&1 &
+# Standard output carries the log; the window system writes its notes to standard error.
+(cd "$out" && QT_QPA_PLATFORM=offscreen exec ip netns exec "$ns" "$program") > "$out/output.txt" 2> "$out/errors.txt" &
 pid=$!
 
 instructions='请使用尖锐物按住RST按钮不松开再将Mirbo电源插上...'
@@ -36,7 +37,7 @@ for _ in $(seq 1 150); do  # the listener pauses 5 s before it binds
   grep -qF "$instructions" "$out/output.txt" && break
   sleep 0.1
 done
-grep -qF "$instructions" "$out/output.txt" || { echo "FAIL: no instructions within 15 s:"; cat "$out/output.txt"; exit 1; }
+grep -qF "$instructions" "$out/output.txt" || { echo "FAIL: no instructions within 15 s:"; cat "$out/output.txt" "$out/errors.txt"; exit 1; }
 
 warning='警告：本程序内置的是测试用替代镜像，不是Mirbo出厂固件，切勿用于真实路由器！'
 first=$(head -n 1 "$out/output.txt")
