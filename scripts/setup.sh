@@ -9,8 +9,10 @@ packages=(
   build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
   # host network control
   libnl-3-dev libnl-route-3-dev libcap2-bin iproute2
+  # the window, its Chinese face, and a display for machines without one
+  qt6-base-dev fonts-wqy-zenhei xvfb
   # real peers for the tests and the demo
-  tftp-hpa tftpd-hpa curl atftp busybox dnsmasq isc-dhcp-client procps util-linux
+  tftp-hpa tftpd-hpa curl atftp busybox dnsmasq isc-dhcp-client iputils-ping procps util-linux
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
