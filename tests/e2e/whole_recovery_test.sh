@@ -119,6 +119,9 @@ CheckBackOnDhcp() {
   addresses=$(sim_pc_addresses)
   [ "$(wc -l <<<"$addresses")" -eq 1 ] || Fail "eth0 has not one IPv4 address but: $addresses"
   sim_leased_by_router "${addresses%/*}" || Fail "eth0 has $addresses, not an address the router leased"
+  # The static lines route through 192.168.1.1; DHCP leaves none of that.
+  ! ip -n "$sim_pc" -4 route show | grep -qF 'via 192.168.1.1 ' ||
+    Fail "a static route is left: $(ip -n "$sim_pc" -4 route show)"
 }
 
 sim_setup
