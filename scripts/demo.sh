@@ -33,6 +33,10 @@ trap 'exit 143' INT TERM
 
 Stop() {
   echo "== $*" >&2
+  if [ -s "$sim_work/program.stderr" ]; then
+    echo "== the program's errors:" >&2
+    tail -n 20 "$sim_work/program.stderr" >&2
+  fi
   exit 1
 }
 
