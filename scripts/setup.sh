@@ -11,6 +11,8 @@ packages=(
   libnl-3-dev libnl-route-3-dev libcap2-bin iproute2
   # the window, its Chinese face, and a display for machines without one
   qt6-base-dev fonts-wqy-zenhei xvfb
+  # the demonstration's screenshot when there is no display
+  imagemagick x11-utils
   # real peers for the tests and the demo
   tftp-hpa tftpd-hpa curl atftp busybox dnsmasq isc-dhcp-client iputils-ping procps util-linux
 )
