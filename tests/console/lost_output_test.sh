@@ -7,24 +7,7 @@ set -euo pipefail
 program=$(realpath "$1")
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
 
-ns=mirbo-lost-$$
-peer=mirbo-lost-peer-$$
-out=$(mktemp -d)
-pid=
-cleanup() {
-  set +e
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  ip netns del "$ns" 2>/dev/null
-  ip netns del "$peer" 2>/dev/null
-  rm -rf "$out"
-}
-trap cleanup EXIT
-trap 'exit 143' INT TERM
-
-ip netns add "$ns"
-ip netns add "$peer"
-ip -n "$ns" link set lo up
-ip link add eth0 netns "$ns" type veth peer name lan1 netns "$peer"
+source "$(dirname "$0")/one_connection_namespace.sh"
 # The reader of standard output ends at once.
 (cd "$out" && QT_QPA_PLATFORM=offscreen exec ip netns exec "$ns" "$program") > >(exec true) 2> "$out/errors.txt" &
 pid=$!

@@ -10,24 +10,7 @@ program=$(realpath "$1")
 stand_in=$2
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
 
-ns=mirbo-start-$$
-peer=mirbo-start-peer-$$
-out=$(mktemp -d)
-pid=
-cleanup() {
-  set +e
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  ip netns del "$ns" 2>/dev/null
-  ip netns del "$peer" 2>/dev/null
-  rm -rf "$out"
-}
-trap cleanup EXIT
-trap 'exit 143' INT TERM
-
-ip netns add "$ns"
-ip netns add "$peer"
-ip -n "$ns" link set lo up
-ip link add eth0 netns "$ns" type veth peer name lan1 netns "$peer"
+source "$(dirname "$0")/one_connection_namespace.sh"
 # Standard output carries the log; the window system writes its notes to standard error.
 (cd "$out" && QT_QPA_PLATFORM=offscreen exec ip netns exec "$ns" "$program") > "$out/output.txt" 2> "$out/errors.txt" &
 pid=$!
