@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev fonts-wqy-zenhei xvfb
   # the demonstration's screenshot when there is no display
   imagemagick x11-utils
+  # a key press for the real window in the tests
+  xdotool
   # real peers for the tests and the demo
   tftp-hpa tftpd-hpa curl atftp busybox dnsmasq isc-dhcp-client iputils-ping procps util-linux
 )

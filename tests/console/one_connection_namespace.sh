@@ -1,14 +1,16 @@
 # Sourced by the program-start tests (bash, root): a network namespace $ns
 # whose one Ethernet connection leads to a second namespace, a scratch
 # directory $out for the program to run in, and a cleanup on every exit that
-# ends the program the test started as $pid.
+# ends the program the test started as $pid, then any helper in $helper_pids.
 ns=mirbo-start-$$
 peer=mirbo-start-peer-$$
 out=$(mktemp -d)
 pid=
+helper_pids=()
 cleanup() {
   set +e
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  for helper in "${helper_pids[@]}"; do kill "$helper" 2>/dev/null && wait "$helper" 2>/dev/null; done
   ip netns del "$ns" 2>/dev/null
   ip netns del "$peer" 2>/dev/null
   rm -rf "$out"
