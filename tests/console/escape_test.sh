@@ -21,12 +21,7 @@ export DISPLAY=:$(cat "$out/display")
 (cd "$out" && exec ip netns exec "$ns" "$program") > "$out/output.txt" 2> "$out/errors.txt" &
 pid=$!
 
-instructions='请使用尖锐物按住RST按钮不松开再将Mirbo电源插上...'
-for _ in $(seq 1 150); do  # the listener pauses 5 s before it binds
-  grep -qF "$instructions" "$out/output.txt" && break
-  sleep 0.1
-done
-grep -qF "$instructions" "$out/output.txt" || { echo "FAIL: the listener did not start"; cat "$out/errors.txt"; exit 1; }
+wait_for_listener
 
 window=$(timeout 10 xdotool search --sync --onlyvisible --name 'Mirbo' | head -n 1)
 [ -n "$window" ] || { echo "FAIL: no window"; exit 1; }

@@ -15,12 +15,7 @@ source "$(dirname "$0")/one_connection_namespace.sh"
 (cd "$out" && QT_QPA_PLATFORM=offscreen exec ip netns exec "$ns" "$program") > "$out/output.txt" 2> "$out/errors.txt" &
 pid=$!
 
-instructions='请使用尖锐物按住RST按钮不松开再将Mirbo电源插上...'
-for _ in $(seq 1 150); do  # the listener pauses 5 s before it binds
-  grep -qF "$instructions" "$out/output.txt" && break
-  sleep 0.1
-done
-grep -qF "$instructions" "$out/output.txt" || { echo "FAIL: no instructions within 15 s:"; cat "$out/output.txt" "$out/errors.txt"; exit 1; }
+wait_for_listener
 
 warning='警告：本程序内置的是测试用替代镜像，不是Mirbo出厂固件，切勿用于真实路由器！'
 first=$(head -n 1 "$out/output.txt")
