@@ -175,20 +175,9 @@ sim_cleanup() {
   set +e
   sim_end_pid "$sim_program_pid"
   sim_end_pid "$sim_dnsmasq_pid"
-  # The DHCP client the program started, named in its pid file.
-  local file pid
-  if [ -n "$sim_pc_inode" ]; then
-    for file in "$kSimRunDirectory"/*."$sim_pc_inode".pid; do
-      [ -f "$file" ] || continue
-      pid=$(cat "$file")
-      # Only if that pid still is the client: it may have been reused.
-      case $(cat "/proc/$pid/comm" 2>/dev/null) in
-        dhclient | udhcpc) kill "$pid" 2>/dev/null ;;
-      esac
-    done
-  fi
-  # Whatever else still runs in these namespaces was started here.
-  local ns
+  # Whatever still runs in these namespaces was started here, the DHCP
+  # client the program started among them.
+  local ns pid
   for ns in "$sim_pc" "$sim_router"; do
     for pid in $(ip netns pids "$ns" 2>/dev/null); do kill "$pid" 2>/dev/null; done
   done
