@@ -108,10 +108,10 @@ class RecoveryDialogTest : public testing::Test {
     QTest::keyClick(Input(), Qt::Key_Return);
   }
 
-  // What the output area shows once the texts appended so far have reached it.
+  // What the output area shows once it has caught up with the log. The log
+  // is read afresh each time: a started listener may still be appending.
   std::string Shown() {
-    const QString expected = QString::fromStdString(log.Text());
-    EXPECT_TRUE(ProcessEventsUntil([&] { return Output()->toPlainText() == expected; }))
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Output()->toPlainText() == QString::fromStdString(log.Text()); }))
         << "the area shows: " << Output()->toPlainText().toStdString();
     return Output()->toPlainText().toStdString();
   }
